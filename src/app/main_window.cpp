@@ -3,6 +3,7 @@
 #include "widgets/designer.h"
 
 #include <QButtonGroup>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -166,7 +167,9 @@ QWidget *TForm3::buildDiskPanel()
     for (const Row &r : rows) {
         // One label: the name, a backslash, blanks and "Mb"; the size field lies over the blanks.
         const QString name = QString::fromLatin1(r.caption) + QLatin1Char('\\');
-        auto *label = new QLabel(name + QString(14, QLatin1Char(' ')) + QStringLiteral("Mb"));
+        auto *label = new QLabel;
+        const int blanks = (r.width + 10) / std::max(1, label->fontMetrics().horizontalAdvance(QLatin1Char(' '))) + 1;
+        label->setText(name + QString(blanks, QLatin1Char(' ')) + QStringLiteral("Mb"));
         label->setFixedHeight(24);
         auto *field = designate(new QLineEdit(QStringLiteral("0"), label), r.field, QString::fromLatin1(r.caption));
         field->setReadOnly(true);
