@@ -168,7 +168,7 @@ QWidget *TForm3::buildDiskPanel()
         // One label: the name, a backslash, blanks and "Mb"; the size field lies over the blanks.
         const QString name = QString::fromLatin1(r.caption) + QLatin1Char('\\');
         auto *label = new QLabel;
-        const int blanks = (r.width + 10) / std::max(1, label->fontMetrics().horizontalAdvance(QLatin1Char(' '))) + 1;
+        const int blanks = (r.width + 16) / std::max(1, label->fontMetrics().horizontalAdvance(QLatin1Char(' '))) + 1;
         label->setText(name + QString(blanks, QLatin1Char(' ')) + QStringLiteral("Mb"));
         label->setFixedHeight(24);
         auto *field = designate(new QLineEdit(QStringLiteral("0"), label), r.field, QString::fromLatin1(r.caption));

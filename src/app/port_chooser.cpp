@@ -36,7 +36,10 @@ PortChooser::PortChooser(QWidget *parent) : QComboBox(parent)
     setCompleter(nullptr);
     QDir().mkpath(announceDir());
     ::chmod(announceDir().toLocal8Bit().constData(), 01777);
+    // /dev for adapters plugged in or out, /dev/pts for pseudo-terminals whose unit went away.
     watcher_.addPath(QStringLiteral("/dev"));
+    if (QFileInfo::exists(QStringLiteral("/dev/pts")))
+        watcher_.addPath(QStringLiteral("/dev/pts"));
     watcher_.addPath(announceDir());
     if (QFileInfo::exists(QStringLiteral("/dev/serial")))
         watcher_.addPath(QStringLiteral("/dev/serial"));

@@ -1,6 +1,7 @@
 // A whole session through the real window and the real serial code, against the simulated unit
 // on a pseudo-terminal.
 #include "app/main_window.h"
+#include "app/port_chooser.h"
 #include "session/clock.h"
 #include "session/serial_link.h"
 #include "sim_process.h"
@@ -117,6 +118,21 @@ private slots:
         QCOMPARE(editColor(w, "Edit12"), QColor(255, 0, 0)); // red for the rest of the run
         QVERIFY(!w.findChild<QWidget *>("cxTabSheet4")->isEnabled());
         QCOMPARE(errors.size(), 1);
+    }
+
+    void announcedPortIsListedAndChosen()
+    {
+        SimProcess sim({}, true);
+        QVERIFY(sim.started());
+        SerialLink link;
+        SteadyClock clock;
+        TForm3 w(link, clock);
+        QCOMPARE(w.portChooser()->chosenPort(), sim.port());
+        QCOMPARE(link.PortName(), sim.port());
+
+        // Devices come and go: the list follows without a restart.
+        sim.kill();
+        QTRY_VERIFY(!PortChooser::listPorts().contains(sim.port()));
     }
 
     void portThatCannotOpenIsRetried()

@@ -4,10 +4,13 @@
 
 namespace mfd::test {
 
-SimProcess::SimProcess(const QStringList &options)
+SimProcess::SimProcess(const QStringList &options, bool announce)
 {
     proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc_.start(QStringLiteral(MFD_SIM_BINARY), QStringList{"--hex", "--no-announce"} + options);
+    QStringList args{"--hex"};
+    if (!announce)
+        args << "--no-announce";
+    proc_.start(QStringLiteral(MFD_SIM_BINARY), args + options);
     QElapsedTimer t;
     t.start();
     while (port_.isEmpty() && t.elapsed() < 10000 && proc_.waitForReadyRead(1000)) {

@@ -8,8 +8,9 @@ namespace mfd::test {
 
 class SimProcess {
 public:
-    // Starts mfd-sim with --hex --no-announce and the given options; waits for its port.
-    explicit SimProcess(const QStringList &options = {});
+    // Starts mfd-sim with --hex and the given options, announcing its port only when asked;
+    // waits for the port.
+    explicit SimProcess(const QStringList &options = {}, bool announce = false);
     ~SimProcess();
 
     bool started() const { return !port_.isEmpty(); }
