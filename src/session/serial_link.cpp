@@ -1,8 +1,11 @@
 #include "session/serial_link.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
 #include <grp.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 namespace mfd {
@@ -31,7 +34,8 @@ void SerialLink::pull()
 void SerialLink::onError(QSerialPort::SerialPortError error)
 {
     // A vanished device keeps reporting a hang-up until the port is closed: close it, say it once.
-    if (error == QSerialPort::ResourceError && port_.isOpen()) {
+    // Qt reports the hang-up as a resource or a read error depending on what errno last held.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && port_.isOpen()) {
         fault_ = QStringLiteral("%1: %2").arg(name_, port_.errorString());
         port_.close();
         dropInput();
@@ -71,6 +75,19 @@ QString SerialLink::describeOpenError(const QString &portName, QSerialPort::Seri
     }
 }
 
+bool SerialLink::requestLowLatency(int fd)
+{
+    const int savedErrno = errno;
+    serial_struct ss{};
+    bool ok = fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &ss) == 0;
+    if (ok && !(ss.flags & ASYNC_LOW_LATENCY)) {
+        ss.flags |= ASYNC_LOW_LATENCY;
+        ok = ::ioctl(fd, TIOCSSERIAL, &ss) == 0;
+    }
+    errno = savedErrno; // a refusal leaves nothing behind for Qt's error reporting to misread
+    return ok;
+}
+
 void SerialLink::SetActive(bool on)
 {
     if (!on) {
@@ -94,6 +111,7 @@ void SerialLink::SetActive(bool on)
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);
     port_.clearError();
+    lowLatency_ = requestLowLatency(static_cast<int>(port_.handle()));
     total_ = 0;
     dropInput();
     fault_.reset();

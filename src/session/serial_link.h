@@ -31,6 +31,13 @@ public:
     std::uint32_t TotalReceived() const override { return total_; }
     std::optional<QString> TakeFault() override;
 
+    // Whether the driver took the request for low-latency mode at the last open (USB-serial
+    // chips otherwise hold replies back for their latency timer, 16 ms by default on Linux).
+    bool LowLatency() const { return lowLatency_; }
+    // Asks the tty driver behind fd for low-latency mode; false where it has none (a
+    // pseudo-terminal, most Bluetooth and network bridges), which is no fault.
+    static bool requestLowLatency(int fd);
+
     // Why a port cannot be opened, in words a Linux user can act on.
     static QString describeOpenError(const QString &portName, QSerialPort::SerialPortError error,
                                      const QString &systemText);
@@ -51,6 +58,7 @@ private:
     QByteArray rx_;
     qsizetype rxPos_ = 0;
     std::optional<QString> fault_;
+    bool lowLatency_ = false;
 };
 
 } // namespace mfd
