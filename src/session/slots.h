@@ -41,6 +41,7 @@ struct Session {
     // Transfers (SD folder and flash image uploads).
     QStringList BatchList;
     int BatchIndex = 0;
+    int BatchFailed = 0; // files of the batch not written, so a partial batch is not called done
     int ReturnState = 0;
     QByteArray FileData;
     qint64 FilePos = 0;

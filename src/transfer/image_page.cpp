@@ -2,7 +2,11 @@
 #include "app/page_context.h"
 #include "session/protocol.h"
 #include "session/states.h"
+#include "transfer/image_upload.h"
+#include "transfer/open_dialog.h"
 #include "widgets/designer.h"
+
+#include <QFileInfo>
 
 #include <QGridLayout>
 #include <QLabel>
@@ -18,12 +22,15 @@ struct ImageRow {
     const char *field;
     const char *picker;
     const char *send;
+    const char *defaultName;
+    std::uint8_t disk;
 };
+// The second row's label has always read "diask1.imz"; its picker proposes "disk1.imz".
 constexpr ImageRow Rows[4] = {
-    {"sys.imz", "Edit5", "BitBtn10", "BitBtn11"},
-    {"diask1.imz", "Edit11", "BitBtn12", "BitBtn13"},
-    {"disk2.imz", "Edit12", "BitBtn14", "BitBtn15"},
-    {"disk3.imz", "Edit13", "BitBtn16", "BitBtn17"},
+    {"sys.imz", "Edit5", "BitBtn10", "BitBtn11", "sys.imz", 0},
+    {"diask1.imz", "Edit11", "BitBtn12", "BitBtn13", "disk1.imz", 1},
+    {"disk2.imz", "Edit12", "BitBtn14", "BitBtn15", "disk2.imz", 2},
+    {"disk3.imz", "Edit13", "BitBtn16", "BitBtn17", "disk3.imz", 3},
 };
 } // namespace
 
@@ -34,6 +41,8 @@ QWidget *createImagePage(PageContext &ctx)
     const QString heading = QStringLiteral("The page for uploading files to the built-in flash MFD version 7.6");
     outer->addWidget(designate(new QLabel(heading), "Label67", heading));
 
+    Slots &rq = ctx.requests;
+    QWidget *window = ctx.window;
     auto *grid = new QGridLayout;
     int line = 0;
     for (const ImageRow &r : Rows) {
@@ -48,10 +57,24 @@ QWidget *createImagePage(PageContext &ctx)
         grid->addWidget(picker, line, 1);
         grid->addWidget(send, line, 2);
         ++line;
+
+        // Picker (BitBtn10Click, BitBtn12Click, ...): "Send" follows the field only here.
+        const QString proposed = QString::fromLatin1(r.defaultName);
+        QObject::connect(picker, &QPushButton::clicked, page, [window, field, send, proposed] {
+            if (const std::optional<QString> chosen = pickFile(window ? window : field->window(), proposed))
+                field->setText(*chosen);
+            send->setEnabled(QFileInfo(field->text()).isFile());
+        });
+        // "Send" (BitBtn11Click, BitBtn13Click, ...).
+        const std::uint8_t disk = r.disk;
+        QObject::connect(send, &QPushButton::clicked, page, [&rq, field, disk] {
+            rq.ReqFileName = field->text();
+            rq.ReqDisk = disk;
+            rq.SessionState = state::ImageOpen;
+        });
     }
     outer->addLayout(grid);
 
-    Slots &rq = ctx.requests;
     auto *resetService = designate(new QPushButton(QStringLiteral("Reset SERVICE Records ...")), "Button37",
                                    QStringLiteral("Reset SERVICE Records ..."));
     auto *checkFlash = designate(new QPushButton(QStringLiteral("Check Flash Disk ...")), "Button38",
@@ -72,6 +95,8 @@ QWidget *createImagePage(PageContext &ctx)
     }
     outer->addWidget(reboot);
     outer->addStretch(1);
+
+    registerImageSteps(ctx.driver, windowProgress(ctx.window));
     return page;
 }
 

@@ -17,4 +17,17 @@ QFileDialog *sharedOpenDialog(QWidget *window)
     return dialog;
 }
 
+std::optional<QString> pickFile(QWidget *window, const QString &proposedName)
+{
+    QFileDialog *dialog = sharedOpenDialog(window);
+    dialog->setDefaultSuffix(proposedName);
+    dialog->selectFile(proposedName);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog->selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(files.first());
+}
+
 } // namespace mfd
