@@ -142,6 +142,7 @@ QWidget *TForm3::buildConnectionPanel()
     for (int i = 0; i < 3; ++i) {
         auto *radio = new QRadioButton(QString::fromLatin1(names[i]));
         radio->setAccessibleName(radio->text());
+        radio->setAccessibleDescription(QStringLiteral("RadioGroup1.Items[%1]").arg(i));
         linkTypes_->addButton(radio, i);
         radios->addWidget(radio);
     }

@@ -89,6 +89,7 @@ ExtraCodingPage::ExtraCodingPage(PageContext &ctx) : rq_(ctx.requests), driver_(
     for (int i = 0; i < extra::ThemeItems.size(); ++i) {
         auto *radio = new QRadioButton(extra::ThemeItems.at(i));
         radio->setAccessibleName(radio->text());
+        radio->setAccessibleDescription(QStringLiteral("RadioGroup2.Items[%1]").arg(i));
         theme_->addButton(radio, i);
         themeColumn->addWidget(radio);
     }
