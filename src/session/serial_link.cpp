@@ -1,9 +1,9 @@
 #include "session/serial_link.h"
+#include "session/port_diagnosis.h"
 
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <grp.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -54,25 +54,23 @@ QString SerialLink::describeOpenError(const QString &portName, QSerialPort::Seri
 {
     if (portName.isEmpty())
         return QStringLiteral("No port chosen");
+    QString reason;
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("%1: no such device").arg(portName);
-    case QSerialPort::PermissionError: {
-        QString hint;
-        struct stat st {};
-        const QByteArray path = QFileInfo(portName).canonicalFilePath().toLocal8Bit();
-        if (!path.isEmpty() && ::stat(path.constData(), &st) == 0) {
-            if (const group *g = ::getgrgid(st.st_gid))
-                hint = QStringLiteral(" (join the group \"%1\" that owns it, then log in again)")
-                           .arg(QString::fromLocal8Bit(g->gr_name));
-        }
-        return QStringLiteral("%1: permission denied%2").arg(portName, hint);
-    }
+    case QSerialPort::PermissionError:
+        // Qt reports a device held by another program (EBUSY, a lock file) as a permission error too.
+        reason = QStringLiteral("permission denied or busy");
+        break;
     case QSerialPort::OpenError:
-        return QStringLiteral("%1: busy, already open").arg(portName);
+        reason = QStringLiteral("busy, already open");
+        break;
     default:
-        return QStringLiteral("%1: %2").arg(portName, systemText);
+        reason = systemText;
+        break;
     }
+    const QString hint = portHint(portName, error == QSerialPort::PermissionError);
+    return QStringLiteral("%1: %2").arg(portName, reason) + (hint.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(hint));
 }
 
 bool SerialLink::requestLowLatency(int fd)
