@@ -1,11 +1,14 @@
 #include "transfer/transfer_steps.h"
 #include "session/arith.h"
+#include "transfer/eta.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QProgressBar>
 #include <QWidget>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 
 namespace mfd {
@@ -25,14 +28,22 @@ ProgressFn windowProgress(QWidget *window)
 {
     QPointer<QWidget> w(window);
     QPointer<QProgressBar> bar;
-    return [w, bar](qint64 pos, qint64 size) mutable {
+    auto eta = std::make_shared<EtaEstimator>();
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [w, bar, eta, clock](qint64 pos, qint64 size) mutable {
         if (!bar && w)
             bar = w->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
         if (!bar)
             return;
+        const auto now = static_cast<std::uint32_t>(clock->elapsed());
+        if (pos == 0)
+            eta->start(pos, now);
         const ProgressSpan span = progressSpan(pos, size);
         bar->setRange(0, span.maximum);
         bar->setValue(span.value);
+        bar->setFormat(progressText(pos, size, eta->secondsLeft(pos, size, now)));
+        bar->setTextVisible(true);
     };
 }
 
