@@ -57,6 +57,9 @@ private slots:
             if (c->accessibleName().trimmed().isEmpty() || c->accessibleDescription().trimmed().isEmpty())
                 missing << QStringLiteral("%1 \"%2\" (%3)")
                                .arg(c->objectName(), c->accessibleName(), c->metaObject()->className());
+            // Reachable with Tab, so everything that can be operated works without a mouse.
+            if (!qobject_cast<QProgressBar *>(c) && !(c->focusPolicy() & Qt::TabFocus))
+                missing << QStringLiteral("%1 \"%2\" cannot be reached with Tab").arg(c->objectName(), c->accessibleName());
         }
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1String("\n"))));
         // The walk reached into every page, inner gamma pages included, not only the frame.
