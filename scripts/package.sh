@@ -18,5 +18,17 @@ for d in libqt6widgets6 libqt6serialport6 qt6-qpa-plugins; do
   grep -q "$d" <<<"$depends" || { echo "$deb does not depend on $d: $depends"; exit 1; }
 done
 desktop-file-validate "$root/data/mfd-shell.desktop"
-echo "package ok: $deb"
+echo "package contents ok: $deb"
 echo "  Depends: $depends"
+
+# Installed, the shell starts and keeps running until it is closed.
+if [ "$(id -u)" -eq 0 ]; then
+  apt-get install -y -qq "./$deb" >/dev/null
+  set +e
+  QT_QPA_PLATFORM=offscreen timeout 3 /usr/bin/mfd-shell >/dev/null 2>&1
+  rc=$?
+  set -e
+  apt-get remove -y -qq mfd-shell >/dev/null
+  [ $rc -eq 124 ] || { echo "the installed shell did not stay up (exit $rc)"; exit 1; }
+  echo "installed shell starts"
+fi
