@@ -123,6 +123,39 @@ private slots:
         QCOMPARE(errors.size(), 1);
     }
 
+    void nestedConnectThroughTheWindow()
+    {
+        SimProcess sim;
+        QVERIFY(sim.started());
+        SerialLink link;
+        SteadyClock clock;
+        TForm3 w(link, clock);
+        w.setErrorReporter([](const QString &) {});
+        w.show();
+        w.portChosen(sim.port());
+        int maxDepth = 0;
+        Watcher watch(w, [&] {
+            maxDepth = std::max(maxDepth, w.driver().running());
+            if (w.statusPanel(4)->text() != QLatin1String("1000"))
+                return false;
+            if (w.driver().running() == 1) {
+                w.statusPanel(4)->clear();
+                // A second session inside the first, clicked from its own event, not from inside
+                // this check (a timer does not fire again while its own handler runs).
+                QTimer::singleShot(0, &w, [&w] { w.findChild<QPushButton *>("Button8")->click(); });
+                return false;
+            }
+            w.Button2Click(); // one "Exit" ends both
+            return true;
+        });
+        w.findChild<QPushButton *>("Button8")->click();
+        QVERIFY(!watch.timedOut);
+        QCOMPARE(maxDepth, 2);
+        QCOMPARE(w.driver().running(), 0);
+        QVERIFY(!link.Active());
+        QCOMPARE(sim.frames().filter(QStringLiteral("A1 04")).size(), 2);
+    }
+
     void announcedPortIsListedAndChosen()
     {
         SimProcess sim({}, true);
