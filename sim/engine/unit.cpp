@@ -435,18 +435,28 @@ std::uint8_t Unit::ackSum(std::uint8_t sum, bool kept)
 
 void Unit::send(std::vector<Reply> &out, std::vector<std::uint8_t> bytes)
 {
-    if (faults_.silent || (faults_.silentAfterFrames && frameCount_ > faults_.silentAfterFrames))
+    if (faults_.silent || (faults_.silentAfterFrames && frameCount_ > faults_.silentAfterFrames)
+        || faults_.dropReplies.count(frameCount_) != 0)
         return;
     Reply r;
-    if (faults_.noiseBytes) {
-        r.bytes.assign(faults_.noiseBytes, faults_.noiseValue);
-        r.bytes.insert(r.bytes.end(), bytes.begin(), bytes.end());
-    } else {
-        r.bytes = std::move(bytes);
-    }
+    auto flood = [&] {
+        std::uint32_t x = faults_.floodSeed;
+        for (std::size_t i = 0; i < faults_.floodBytes; ++i) {
+            x = x * 1664525u + 1013904223u;
+            r.bytes.push_back(std::uint8_t(x >> 24));
+        }
+    };
+    if (faults_.floodBefore == frameCount_)
+        flood();
+    r.bytes.insert(r.bytes.end(), faults_.noiseBytes, faults_.noiseValue);
+    r.bytes.insert(r.bytes.end(), bytes.begin(), bytes.end());
+    r.bytes.insert(r.bytes.end(), faults_.extraBytes, faults_.extraValue);
+    if (faults_.floodAfter == frameCount_)
+        flood();
     r.splitAt = faults_.splitAt;
     r.splitDelayMs = faults_.splitDelayMs;
     r.delayMs = faults_.delayMs;
+    r.byteGapMs = faults_.byteGapMs;
     out.push_back(std::move(r));
 }
 

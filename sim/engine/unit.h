@@ -59,6 +59,18 @@ struct Faults {
     std::size_t splitAt = 0;        // send the first splitAt bytes, pause, then the rest (0: whole)
     unsigned splitDelayMs = 0;
     unsigned delayMs = 0;           // pause before the reply
+    unsigned byteGapMs = 0;         // send each reply byte alone, this long apart (0: whole)
+    // Bytes after every reply, as a unit that answers more than asked would send.
+    std::size_t extraBytes = 0;
+    std::uint8_t extraValue = 0xEE;
+    // 1-based ordinals of complete frames (the handshake is 1) that get no reply at all.
+    std::set<std::uint64_t> dropReplies;
+    // floodBytes random bytes right before the reply to frame floodBefore, or right after the
+    // reply to frame floodAfter (0: neither): the line gone mad while a reply is awaited, or idle.
+    std::size_t floodBytes = 0;
+    std::uint64_t floodBefore = 0;
+    std::uint64_t floodAfter = 0;
+    std::uint32_t floodSeed = 1;
 };
 
 struct Reply {
@@ -66,6 +78,7 @@ struct Reply {
     std::size_t splitAt = 0; // 0 or >= size: send whole
     unsigned splitDelayMs = 0;
     unsigned delayMs = 0;
+    unsigned byteGapMs = 0;
 };
 
 // A command frame with no record behind it (one-shot commands), as received.

@@ -78,6 +78,12 @@ struct Options {
                  "  --split-at N        send each reply's first N bytes, pause, then the rest\n"
                  "  --split-delay MS    the pause of --split-at (default 50)\n"
                  "  --delay MS          pause before every reply\n"
+                 "  --byte-gap MS       send every reply byte alone, MS apart\n"
+                 "  --extra N           N bytes (0xEE) after every reply, beyond what was asked\n"
+                 "  --drop-reply K      no reply to the K-th frame (the handshake is 1); repeat or K1,K2,...\n"
+                 "  --flood N           N random bytes, placed by --flood-before or --flood-after\n"
+                 "  --flood-before K    the flood comes right before the reply to the K-th frame\n"
+                 "  --flood-after K     the flood comes right after the reply to the K-th frame\n"
                  "SIGUSR1 prints the state dump on stderr.\n",
                  AnnounceDir);
     std::exit(code);
@@ -162,6 +168,19 @@ Options parse(int argc, char **argv)
                 o.faults.splitDelayMs = 50;
         } else if (a == "--split-delay") {
             o.faults.splitDelayMs = unsigned(number("--split-delay", value(), 600000));
+        } else if (a == "--byte-gap") {
+            o.faults.byteGapMs = unsigned(number("--byte-gap", value(), 600000));
+        } else if (a == "--extra") {
+            o.faults.extraBytes = number("--extra", value(), 1 << 20);
+        } else if (a == "--drop-reply") {
+            for (const std::string &k : splitComma(value()))
+                o.faults.dropReplies.insert(number("--drop-reply", k, 0xFFFFFFFFul));
+        } else if (a == "--flood") {
+            o.faults.floodBytes = number("--flood", value(), 64ul << 20);
+        } else if (a == "--flood-before") {
+            o.faults.floodBefore = number("--flood-before", value(), 0xFFFFFFFFul);
+        } else if (a == "--flood-after") {
+            o.faults.floodAfter = number("--flood-after", value(), 0xFFFFFFFFul);
         } else if (a == "--delay") {
             o.faults.delayMs = unsigned(number("--delay", value(), 600000));
         } else {
@@ -328,7 +347,13 @@ int main(int argc, char **argv)
             at = std::max(at, output.back().notBefore);
         for (mfd::sim::Reply &r : replies) {
             at += std::chrono::milliseconds(r.delayMs);
-            if (r.splitAt > 0 && r.splitAt < r.bytes.size()) {
+            if (r.byteGapMs > 0 && r.bytes.size() > 1) {
+                for (std::size_t i = 0; i < r.bytes.size(); ++i) {
+                    if (i)
+                        at += std::chrono::milliseconds(r.byteGapMs);
+                    output.push_back({{r.bytes[i]}, 0, at});
+                }
+            } else if (r.splitAt > 0 && r.splitAt < r.bytes.size()) {
                 output.push_back({std::vector<std::uint8_t>(r.bytes.begin(), r.bytes.begin() + std::ptrdiff_t(r.splitAt)), 0, at});
                 at += std::chrono::milliseconds(r.splitDelayMs);
                 output.push_back({std::vector<std::uint8_t>(r.bytes.begin() + std::ptrdiff_t(r.splitAt), r.bytes.end()), 0, at});

@@ -309,6 +309,103 @@ private slots:
         }
     }
 
+    // The faults the reliability matrix relies on, each on the bytes it changes.
+    void replyFaults_data()
+    {
+        QTest::addColumn<Bytes>("in");
+        QTest::addColumn<Bytes>("out");
+        QTest::addColumn<int>("fault");
+        const Bytes three = cat({cmd(32), cmd(1), cmd(32)});
+        const Bytes sizes{0x20, 8, 16, 4, 0, 2};
+        QTest::newRow("extra bytes after every reply") << three << cat({sizes, {0xEE, 0xEE}, sizes, {0xEE, 0xEE}}) << 0;
+        QTest::newRow("second reply dropped") << cat({cmd(32), cmd(32), cmd(32)}) << cat({sizes, sizes}) << 1;
+        QTest::newRow("flood before the third frame's reply") << three << cat({sizes, {0x3C, 0x5E, 0x81}, sizes}) << 2;
+        QTest::newRow("flood after the first frame's reply") << three << cat({sizes, {0x3C, 0x5E, 0x81}, sizes}) << 3;
+    }
+
+    void replyFaults()
+    {
+        QFETCH(Bytes, in);
+        QFETCH(Bytes, out);
+        QFETCH(int, fault);
+        Unit u;
+        Faults &f = u.faults();
+        switch (fault) {
+        case 0:
+            f.extraBytes = 2;
+            break;
+        case 1:
+            f.dropReplies = {2};
+            break;
+        case 2:
+            f.floodBytes = 3;
+            f.floodBefore = 3;
+            break;
+        case 3:
+            f.floodBytes = 3;
+            f.floodAfter = 1;
+            break;
+        }
+        QCOMPARE(u.feed(in), out);
+        QCOMPARE(u.frameCount(), std::uint64_t(3));
+    }
+
+    void byteGapCarried()
+    {
+        Unit u;
+        u.faults().byteGapMs = 3;
+        std::vector<Reply> out;
+        const Bytes in = cmd(23);
+        u.feed(in.data(), in.size(), out);
+        QCOMPARE(out.size(), std::size_t(1));
+        QCOMPARE(out[0].byteGapMs, 3u);
+        QCOMPARE(out[0].bytes, cat({{0xA6, 23}, Extra}));
+    }
+
+    // Frames whose length byte lies: a start frame that claims more path than comes swallows the
+    // following frames as its path, which the unit then refuses or stores under its own folder;
+    // a 0xAB that claims more data than the shell sent is completed by the next frame's bytes.
+    // Either way nothing is stored outside, and the unit answers the next whole frame.
+    void lyingLengths_data()
+    {
+        QTest::addColumn<Bytes>("in");
+        QTest::addColumn<Bytes>("out");
+        QTest::newRow("path longer than sent")
+            << cat({{0xAA, 10, '/', '.', '.', '/'}, {0xAB, 1, 0x2F}, {0xAC, 0x00}, cmd(32), cmd(32)})
+            << Bytes{0xAA, status::Refused, 0x20, 8, 16, 4, 0, 2};
+        QTest::newRow("data longer than sent")
+            << cat({sdStart("f"), {0xAB, 5, 1, 2}, {0xAC, 0x00}, cmd(32), cmd(32)})
+            << Bytes{0xAA, 0, 0xAB, 0x55, 0x20, 8, 16, 4, 0, 2};
+        QTest::newRow("unknown lead bytes skipped") << cat({{0x00, 0xFF, 0x42}, cmd(32)}) << Bytes{0x20, 8, 16, 4, 0, 2};
+        QTest::newRow("unknown code kept, not answered") << cat({cmd(200, {1, 2, 3}), cmd(32)}) << Bytes{0x20, 8, 16, 4, 0, 2};
+        QTest::newRow("command with no code") << cat({{0xA6, 0x00}, cmd(32)}) << Bytes{0x20, 8, 16, 4, 0, 2};
+        QTest::newRow("image start with two disks") << cat({{0xA3, 2, 1, 1}, block(1)})
+                                                    << Bytes{0xA3, status::Refused, 0xA4, std::uint8_t(blockSum(1) ^ 0xFF)};
+        QTest::newRow("end with no file open") << Bytes{0xAC, 0x00} << Bytes{0xAC, status::NoFile};
+    }
+
+    void lyingLengths()
+    {
+        QFETCH(Bytes, in);
+        QFETCH(Bytes, out);
+        QTemporaryDir tmp;
+        const std::filesystem::path base(tmp.path().toStdString());
+        Unit u(std::make_unique<DirectoryStorage>(base / "root"));
+        // Every split gives the same answer.
+        for (std::size_t step : {in.size(), std::size_t(1), std::size_t(3)}) {
+            Unit v;
+            Bytes got;
+            for (std::size_t off = 0; off < in.size(); off += step) {
+                const Bytes r = v.feed(in.data() + off, std::min(step, in.size() - off));
+                got.insert(got.end(), r.begin(), r.end());
+            }
+            QCOMPARE(got, out);
+        }
+        QCOMPARE(u.feed(in), out);
+        for (const auto &e : std::filesystem::recursive_directory_iterator(base))
+            QVERIFY2(e.path().string().rfind((base / "root").string(), 0) == 0, e.path().c_str());
+    }
+
     void malformed()
     {
         Unit u;
