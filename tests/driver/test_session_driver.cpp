@@ -2,6 +2,7 @@
 #include "fakes.h"
 #include "session/arith.h"
 #include "session/fake_link.h"
+#include "test_bytes.h"
 
 #include <QtTest>
 
@@ -32,14 +33,6 @@ struct Rig {
         driver.pass(s);
     }
 };
-
-QByteArray bytes(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int x : v)
-        b.append(char(x));
-    return b;
-}
 
 const QColor NoColor;
 

@@ -5,21 +5,16 @@
 #include "session/clock.h"
 #include "session/serial_link.h"
 #include "sim_process.h"
+#include "test_bytes.h"
+#include "user_actions.h"
 #include "widgets/editable_list.h"
 #include "widgets/spin_edit.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,16 +23,11 @@ using namespace mfd::test;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int x : v)
-        b.append(char(x));
-    return b;
-}
-
-class Rig {
+// The window on a serial link to the simulated unit, worked by name.
+class Rig : public User {
 public:
+    Rig() : User(w) {}
+
     QTemporaryDir dir;
     QString stateFile = dir.filePath(QStringLiteral("unit.txt"));
     SimProcess sim{{"--state-file", stateFile}};
@@ -96,68 +86,10 @@ public:
         return unit(key) == expected;
     }
 
-    template <typename T = QWidget>
-    T *find(const char *name)
-    {
-        T *c = w.findChild<T *>(name);
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-    void reveal(QWidget *control)
-    {
-        for (QWidget *p = control; p; p = p->parentWidget())
-            if (auto *tabs = qobject_cast<QTabWidget *>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-                tabs->setCurrentWidget(p);
-    }
-    void click(const char *name)
-    {
-        auto *b = find<QAbstractButton>(name);
-        reveal(b);
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
     bool request(const char *button)
     {
         click(button);
         return untilIdle();
-    }
-    void paste(const char *name, const QString &text)
-    {
-        auto *spin = find<SpinEdit>(name);
-        reveal(spin);
-        spin->setFocus(Qt::OtherFocusReason);
-        spin->selectAll();
-        QApplication::clipboard()->setText(text);
-        QTest::keySequence(spin, QKeySequence::Paste);
-    }
-    void pick(const char *name, int index)
-    {
-        auto *list = find<EditableList>(name);
-        reveal(list);
-        list->showPopup();
-        QAbstractItemView *view = list->view();
-        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-        view->scrollTo(view->model()->index(index, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
-    }
-    void toggle(const char *name, int item)
-    {
-        auto *list = find<QListWidget>(name);
-        reveal(list);
-        list->setFocus(Qt::OtherFocusReason);
-        list->setCurrentRow(item);
-        QTest::keyClick(list, Qt::Key_Space);
-    }
-    void chooseRadio(const QString &text)
-    {
-        for (auto *radio : find("RadioGroup2")->findChildren<QRadioButton *>())
-            if (radio->text() == text) {
-                reveal(radio);
-                QStyleOptionButton option;
-                option.initFrom(radio);
-                const QRect r = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
-                QTest::mouseClick(radio, Qt::LeftButton, {}, r.center());
-            }
     }
     int value(const char *name) { return find<SpinEdit>(name)->value(); }
 
@@ -242,7 +174,7 @@ void TestCodingE2e::extraCodingRoundTrip()
     r.paste("SpinEdit39", "250");
     r.paste("SpinEdit40", "330");
     r.toggle("CheckListBox3", 1);
-    r.chooseRadio("Green (Skoda)");
+    r.chooseRadio("RadioGroup2", "Green (Skoda)");
     const int gearbox = (std::uint8_t(held[7]) & 3) ^ 2;
     const QStringList before = r.shown("cxTabSheet5");
     QVERIFY(r.request("Button3"));

@@ -4,23 +4,19 @@
 #include "app/main_window.h"
 #include "session/clock.h"
 #include "session/serial_link.h"
-#include "widgets/spin_edit.h"
+#include "user_actions.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace mfd;
+using namespace mfd::test;
 
 namespace {
 
@@ -115,42 +111,23 @@ void TestServiceE2e::commandsReachTheUnit()
     QVERIFY(settle());
     QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("16"));
 
-    auto find = [&window](const char *name) { return window.findChild<QWidget *>(QString::fromLatin1(name)); };
-    auto click = [&window](QWidget *w) {
-        QTabWidget *pages = window.pageControl();
-        for (int i = 0; i < pages->count(); ++i)
-            if (pages->widget(i)->isAncestorOf(w))
-                pages->setCurrentIndex(i);
-        QPoint at = w->rect().center();
-        if (auto *box = qobject_cast<QCheckBox *>(w)) {
-            QStyleOptionButton opt;
-            opt.initFrom(box);
-            at = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, box).center();
-        }
-        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
-    };
-    auto type = [&](const char *edit, const QString &text) {
-        QLineEdit *line = find(edit)->findChild<QLineEdit *>();
-        click(find(edit));
-        line->selectAll();
-        QTest::keyClicks(line, text);
-    };
+    User user(window);
 
-    click(find("Button9")); // "+"
+    user.click("Button9"); // "+"
     QVERIFY(settle());
-    type("SpinEdit2", QStringLiteral("150"));
-    click(find("Button1")); // "Brightness", brought to 100
+    user.type("SpinEdit2", QStringLiteral("150"));
+    user.click("Button1"); // "Brightness", brought to 100
     QVERIFY(settle());
-    click(find("CheckBox1")); // "kl 15" ticked
+    user.click("CheckBox1"); // "kl 15" ticked
     QVERIFY(settle());
-    click(find("CheckBox2")); // "s86": nothing
+    user.click("CheckBox2"); // "s86": nothing
     QVERIFY(settle());
-    type("SpinEdit1", QStringLiteral("32"));
-    click(find("Button21")); // "Doors"
+    user.type("SpinEdit1", QStringLiteral("32"));
+    user.click("Button21"); // "Doors"
     QVERIFY(settle());
-    click(find("CheckBox1")); // "kl 15" cleared
+    user.click("CheckBox1"); // "kl 15" cleared
     QVERIFY(settle());
-    click(find("BitBtn18")); // "Reboot", image page
+    user.click("BitBtn18"); // "Reboot", image page
     QVERIFY(settle());
     window.driver().pass(s);
     QCOMPARE(window.statusPanel(4)->text(), QStringLiteral("1000"));

@@ -1,23 +1,14 @@
 // The coding pages through their controls in the real window, offscreen: clicks, typed and
 // pasted text, picks from drop-downs, focus changes. The driver runs on a fake link, one pass at
 // a time, and every frame and reply is checked byte for byte.
-#include "app/main_window.h"
-#include "fakes.h"
-#include "session/fake_link.h"
+#include "test_bytes.h"
+#include "user_actions.h"
 #include "widgets/editable_list.h"
 #include "widgets/spin_edit.h"
+#include "window_rig.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QButtonGroup>
-#include <QClipboard>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -25,14 +16,6 @@ using namespace mfd;
 using namespace mfd::test;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int x : v)
-        b.append(char(x));
-    return b;
-}
 
 QByteArray frame(int code, const QByteArray &payload = {})
 {
@@ -54,104 +37,10 @@ const QByteArray SampleConfig = bytes({0x2C, 0x03, 0x00, 0x00, 0x4B, 0x7B, 0xAA,
                                        0x33, 0x44, 0x55, 0x66, 0x0F, 0x5A, 0x04, 0x01, 0x13, 0x6E, 0x78, 0x1F});
 const QByteArray SampleExtra = bytes({0x81, 0x6E, 0x42, 0x0C, 0x14, 0x33, 0x44, 0x82});
 
-struct Rig {
-    FakeLink link;
-    FakeClock clock;
-    TForm3 w{link, clock};
-    Session s;
-    QStringList errors;
+// The shown window at rest, worked by name.
+struct Rig : WindowRig, User {
+    Rig() : User(window) { rq().SessionState = state::Idle; }
 
-    Rig()
-    {
-        w.setErrorReporter([this](const QString &e) { errors << e; });
-        link.SetActive(true);
-        w.show();
-        QApplication::setActiveWindow(&w);
-        w.showPageControl();
-        rq().SessionState = state::Idle;
-    }
-    Slots &rq() { return w.requests(); }
-    template <typename T = QWidget>
-    T *find(const QString &name)
-    {
-        T *c = w.findChild<T *>(name);
-        if (!c)
-            qFatal("no control %s", qPrintable(name));
-        return c;
-    }
-    // Brings the page that holds a control to the front, as a user would before using it.
-    void reveal(QWidget *control)
-    {
-        for (QWidget *p = control; p; p = p->parentWidget())
-            if (auto *tabs = qobject_cast<QTabWidget *>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-                tabs->setCurrentWidget(p);
-    }
-    void click(const QString &name)
-    {
-        auto *b = find<QAbstractButton>(name);
-        reveal(b);
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    bool focus(QWidget *c)
-    {
-        reveal(c);
-        c->setFocus(Qt::OtherFocusReason);
-        QWidget *f = QApplication::focusWidget();
-        return f && (f == c || f->parentWidget() == c);
-    }
-    // Types over the whole text of an edit or list; the entry ends at the next focus change.
-    void type(const QString &name, const QString &text)
-    {
-        QWidget *c = find(name);
-        QVERIFY(focus(c));
-        if (auto *spin = qobject_cast<SpinEdit *>(c))
-            spin->selectAll();
-        else
-            qobject_cast<EditableList *>(c)->lineEdit()->selectAll();
-        QTest::keyClicks(c, text);
-    }
-    // Replaces the whole text of an edit in one change, as a paste does.
-    void paste(const QString &name, const QString &text)
-    {
-        auto *spin = find<SpinEdit>(name);
-        QVERIFY(focus(spin));
-        spin->selectAll();
-        QApplication::clipboard()->setText(text);
-        QTest::keySequence(spin, QKeySequence::Paste);
-    }
-    void pick(const QString &name, int index)
-    {
-        auto *list = find<EditableList>(name);
-        reveal(list);
-        list->showPopup();
-        QAbstractItemView *view = list->view();
-        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-        view->scrollTo(view->model()->index(index, 0));
-        const QRect item = view->visualRect(view->model()->index(index, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-    }
-    // Ticks or clears item i of a check list with the keyboard.
-    void toggle(const QString &name, int item)
-    {
-        auto *list = find<QListWidget>(name);
-        QVERIFY(focus(list));
-        list->setCurrentRow(item);
-        QTest::keyClick(list, Qt::Key_Space);
-    }
-    void chooseRadio(const QString &text)
-    {
-        for (auto *radio : find("RadioGroup2")->findChildren<QRadioButton *>())
-            if (radio->text() == text) {
-                reveal(radio);
-                // A radio button takes clicks on its indicator and text only, not on the whole width.
-                QStyleOptionButton option;
-                option.initFrom(radio);
-                const QRect indicator = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
-                QTest::mouseClick(radio, Qt::LeftButton, {}, indicator.center());
-                return;
-            }
-        QFAIL(qPrintable("no radio button " + text));
-    }
     // Runs one line of a test's action list: "type NAME TEXT", "paste NAME TEXT", "pick NAME i",
     // "toggle NAME i", "radio TEXT", "click NAME".
     void act(const QString &line)
@@ -168,13 +57,12 @@ struct Rig {
         else if (verb == "toggle")
             toggle(name, rest.toInt());
         else if (verb == "radio")
-            chooseRadio(line.section(' ', 1));
+            chooseRadio("RadioGroup2", line.section(' ', 1));
         else if (verb == "click")
             click(name);
         else
             QFAIL(qPrintable("unknown action " + line));
     }
-    void pass() { w.driver().pass(s); }
     // A read from its button to the decoded reply: the request's frame goes out, then the reply.
     void read(const QString &button, const QByteArray &record)
     {
@@ -750,7 +638,7 @@ void TestCodingPages::gammaFrames()
     QCOMPARE(r.sentAfterPass(), sent);
     QCOMPARE(r.link.ops.first(), QStringLiteral("clearInput"));
     r.pass();
-    QCOMPARE(r.w.statusPanel(4)->text(), QStringLiteral("1000"));
+    QCOMPARE(r.window.statusPanel(4)->text(), QStringLiteral("1000"));
 }
 
 void TestCodingPages::gammaPresetSendsNothing()

@@ -1,11 +1,9 @@
 // "Firmware load": kept disabled by the window and by every session opening; its pickers and
 // "Send" buttons, reached by calling their handlers since the page cannot be operated.
 
-#include "fakes.h"
-#include "app/main_window.h"
-#include "session/fake_link.h"
 #include "transfer/firmware_page.h"
 #include "transfer/open_dialog.h"
+#include "window_rig.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,24 +21,11 @@ using namespace mfd::test;
 
 namespace {
 
-struct Rig {
-    FakeLink link;
-    FakeClock clock;
-    TForm3 window{link, clock};
-    QStringList errors;
-    Session s;
-    FirmwarePage *page = nullptr;
+// The window as built, never shown: the page cannot be operated, only its handlers called.
+struct Rig : WindowRig {
+    FirmwarePage *page = window.findChild<FirmwarePage *>(QStringLiteral("TabSheet2"));
 
-    Rig()
-    {
-        window.setErrorReporter([this](const QString &t) { errors << t; });
-        link.SetActive(true);
-        link.clearRecord();
-        page = window.findChild<FirmwarePage *>(QStringLiteral("TabSheet2"));
-        sharedOpenDialog(&window)->setOption(QFileDialog::DontUseNativeDialog);
-    }
-    template <typename T = QWidget>
-    T *control(const char *name) { return window.findChild<T *>(QString::fromLatin1(name)); }
+    Rig() : WindowRig(Hidden) { sharedOpenDialog(&window)->setOption(QFileDialog::DontUseNativeDialog); }
     int pageIndex() const { return window.pageControl()->indexOf(page); }
 };
 

@@ -1,91 +1,19 @@
 // The one-shot service commands, pressed through the real window (offscreen) on a fake link:
 // what each control leaves for the driver, and the frame the next pass sends.
 
-#include "fakes.h"
-#include "app/main_window.h"
 #include "service/service_pages.h"
-#include "session/fake_link.h"
+#include "test_bytes.h"
+#include "user_actions.h"
 #include "widgets/spin_edit.h"
+#include "window_rig.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QTabWidget>
 #include <QtTest>
 
 using namespace mfd;
 using namespace mfd::test;
-
-namespace {
-
-QByteArray bytes(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int x : v)
-        b.append(char(x));
-    return b;
-}
-
-// The window, shown and active so that clicks move the focus as they do for a user, with the
-// page control shown as after the first session opening.
-struct Rig {
-    FakeLink link;
-    FakeClock clock;
-    TForm3 window{link, clock};
-    QStringList errors;
-    Session s;
-
-    Rig()
-    {
-        window.setErrorReporter([this](const QString &t) { errors << t; });
-        link.SetActive(true);
-        link.clearRecord();
-        window.showPageControl();
-        window.show();
-        QApplication::setActiveWindow(&window);
-    }
-    bool ready() { return QTest::qWaitForWindowExposed(&window) && QTest::qWaitForWindowActive(&window); }
-
-    template <typename T = QWidget>
-    T *control(const QString &name) { return window.findChild<T *>(name); }
-
-    void bringToFront(QWidget *w)
-    {
-        QTabWidget *pages = window.pageControl();
-        for (int i = 0; i < pages->count(); ++i)
-            if (pages->widget(i)->isAncestorOf(w))
-                pages->setCurrentIndex(i);
-    }
-
-    void click(QWidget *w)
-    {
-        bringToFront(w);
-        QPoint at = w->rect().center();
-        if (auto *box = qobject_cast<QCheckBox *>(w)) {
-            // Only the indicator and the caption take a click, not the stretch beside them.
-            QStyleOptionButton opt;
-            opt.initFrom(box);
-            at = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, box).center();
-        }
-        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
-    }
-
-    // Types into a spin edit the way a user does: click into it, select what it shows, type.
-    void type(SpinEdit *edit, const QString &text)
-    {
-        bringToFront(edit);
-        QLineEdit *line = edit->findChild<QLineEdit *>();
-        QTest::mouseClick(line, Qt::LeftButton);
-        line->selectAll();
-        QTest::keyClicks(line, text);
-    }
-};
-
-} // namespace
 
 class TestServiceCommands : public QObject {
     Q_OBJECT
@@ -170,7 +98,7 @@ void TestServiceCommands::controlSendsItsFrame()
     QFETCH(int, presses);
     QFETCH(QByteArray, frame);
 
-    Rig r;
+    WindowRig r;
     QVERIFY(r.ready());
     auto *w = r.control<QAbstractButton>(control);
     if (!w && control.startsWith(QLatin1String("BitBtn")) && control != QLatin1String("BitBtn18"))
@@ -183,15 +111,15 @@ void TestServiceCommands::controlSendsItsFrame()
     // 140 has no step: whatever the control leaves, the state before it is not 50 or 51 already.
     rq.SessionState = state::FirmwareSend;
     for (int i = 1; i < presses; ++i) {
-        r.click(w);
+        click(w);
         r.window.driver().pass(r.s);
         rq.SessionState = state::FirmwareSend;
     }
     r.link.clearRecord();
 
     if (!edit.isEmpty() && !typed.isEmpty())
-        r.type(r.control<SpinEdit>(edit), typed);
-    r.click(w);
+        typeInto(r.control<SpinEdit>(edit), typed);
+    click(w);
     if (!edit.isEmpty())
         QCOMPARE(r.control<SpinEdit>(edit)->findChild<QLineEdit *>()->text(), shown);
     if (w->isCheckable())
@@ -247,14 +175,14 @@ void TestServiceCommands::lastActionBeforeAPassWins()
     QFETCH(QStringList, clicks);
     QFETCH(QByteArray, frame);
 
-    Rig r;
+    WindowRig r;
     QVERIFY(r.ready());
     r.window.requests().SessionState = state::Idle;
     for (const QString &c : clicks) {
         const QStringList parts = c.split(QLatin1Char('='));
         if (parts.size() == 2)
-            r.type(r.control<SpinEdit>(parts[0] == QLatin1String("Button1") ? "SpinEdit2" : "SpinEdit1"), parts[1]);
-        r.click(r.control(parts[0]));
+            typeInto(r.control<SpinEdit>(parts[0] == QLatin1String("Button1") ? "SpinEdit2" : "SpinEdit1"), parts[1]);
+        click(r.control(parts[0]));
     }
     r.window.driver().pass(r.s);
     QCOMPARE(r.link.sentBytes(), frame);
@@ -266,13 +194,13 @@ void TestServiceCommands::lastActionBeforeAPassWins()
 
 void TestServiceCommands::brightnessSpinsInTens()
 {
-    Rig r;
+    WindowRig r;
     QVERIFY(r.ready());
     auto *brightness = r.control<SpinEdit>("SpinEdit2");
     auto *doors = r.control<SpinEdit>("SpinEdit1");
     QCOMPARE(brightness->accessibleName(), QStringLiteral("Brightness"));
     QCOMPARE(doors->accessibleName(), QStringLiteral("Doors"));
-    r.bringToFront(brightness);
+    bringToFront(brightness);
     brightness->setFocus();
     QTest::keyClick(brightness, Qt::Key_Up);
     QCOMPARE(brightness->value(), 10);
@@ -289,11 +217,11 @@ void TestServiceCommands::brightnessSpinsInTens()
 
 void TestServiceCommands::keysStandBesideTheStalkTip()
 {
-    Rig r;
+    WindowRig r;
     QVERIFY(r.ready());
     QWidget *page = r.control("cxTabSheet2");
     QVERIFY(page);
-    r.bringToFront(page);
+    bringToFront(page);
     const char *grid[3][2] = {{"Button9", "Button24"}, {"Button10", "Button23"}, {"Button11", "Button12"}};
     const QLabel *picture = nullptr;
     for (QLabel *l : page->findChildren<QLabel *>())
@@ -318,10 +246,10 @@ void TestServiceCommands::keysStandBesideTheStalkTip()
 
 void TestServiceCommands::gammaPagesTakeTheRightHalf()
 {
-    Rig r;
+    WindowRig r;
     QVERIFY(r.ready());
     QWidget *page = r.control("cxTabSheet1");
-    r.bringToFront(page);
+    bringToFront(page);
     QWidget *debug = r.control("Button1")->parentWidget();
     QWidget *screenSize = r.control("Button13")->parentWidget();
     QVERIFY(debug->geometry().top() > screenSize->geometry().bottom());
