@@ -26,12 +26,15 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "test_files.h"
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <unistd.h>
 
 using namespace mfd;
+using namespace mfd::test;
 
 namespace {
 
@@ -40,23 +43,6 @@ constexpr qint64 ScenarioLimitMs = 60000;
 
 qint64 worstLatenessNs = 0;
 
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QRandomGenerator gen(seed);
-    QByteArray b(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        b[i] = char(gen.generate() & 0xFF);
-    return b;
-}
-
-QByteArray readRaw(const std::filesystem::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    if (!in)
-        return QByteArray("<missing>");
-    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 
 bool writeFile(const QString &path, const QByteArray &content)
 {

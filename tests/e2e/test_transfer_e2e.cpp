@@ -18,32 +18,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "test_files.h"
+
 #include <filesystem>
 #include <fstream>
 
 using namespace mfd;
+using namespace mfd::test;
 
 namespace {
 
 constexpr qint64 RunLimitMs = 60000;
 
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QRandomGenerator gen(seed);
-    QByteArray b(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        b[i] = char(gen.generate() & 0xFF);
-    return b;
-}
-
-QByteArray readRaw(const std::filesystem::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    if (!in)
-        return QByteArray("<missing>");
-    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 
 // mfd-sim on its own pseudo-terminal, storing under root.
 class Sim {
