@@ -5,6 +5,7 @@
 //   build/bench/mfd-bench-idle [seconds]      (default 30)
 
 #include "app/main_window.h"
+#include "bench_sim.h"
 #include "session/clock.h"
 #include "session/serial_link.h"
 
@@ -31,12 +32,9 @@ int main(int argc, char *argv[])
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
 
     QProcess sim;
-    sim.start(QStringLiteral(MFD_SIM_BINARY), {"--no-announce", "--quiet"});
-    if (!sim.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "mfd-sim did not start\n");
+    const QString port = mfd::bench::startUnit(sim, {"--no-announce", "--quiet"});
+    if (port.isEmpty())
         return 2;
-    }
-    const QString port = QString::fromUtf8(sim.readLine()).trimmed().mid(5);
 
     mfd::SerialLink link;
     mfd::SteadyClock clock;

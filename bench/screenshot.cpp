@@ -4,6 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/mfd-screenshot docs/screenshots [scale]
 
 #include "app/main_window.h"
+#include "bench_sim.h"
 #include "app/port_chooser.h"
 #include "app/theme.h"
 #include "session/clock.h"
@@ -40,11 +41,10 @@ int main(int argc, char *argv[])
 
     // A paced unit, so that the upload is still running when it is photographed.
     QProcess sim;
-    sim.start(QStringLiteral(MFD_SIM_BINARY),
-              {"--no-announce", "--quiet", "--disks", "8,16,4,0", "--sd", "2", "--baud", "230400"});
-    if (!sim.waitForReadyRead(10000))
+    const QString port = mfd::bench::startUnit(
+        sim, {"--no-announce", "--quiet", "--disks", "8,16,4,0", "--sd", "2", "--baud", "230400"});
+    if (port.isEmpty())
         return 2;
-    const QString port = QString::fromUtf8(sim.readLine()).trimmed().mid(5);
 
     QTemporaryDir tmp;
     const QString image = tmp.filePath(QStringLiteral("disk1.imz"));

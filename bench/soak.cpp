@@ -10,6 +10,7 @@
 // Exits 1 when any file is silent.
 
 #include "app/main_window.h"
+#include "bench_sim.h"
 #include "session/clock.h"
 #include "session/serial_link.h"
 #include "transfer/folder_chooser.h"
@@ -137,13 +138,9 @@ int main(int argc, char *argv[])
     if (!corrupt.isEmpty())
         simArgs << "--corrupt-ack" << corrupt.join(',');
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(MFD_SIM_BINARY), simArgs);
-    if (!sim.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "mfd-sim did not start\n");
+    const QString port = mfd::bench::startUnit(sim, simArgs);
+    if (port.isEmpty())
         return 2;
-    }
-    const QString port = QString::fromUtf8(sim.readLine()).trimmed().mid(5);
 
     mfd::SerialLink link;
     mfd::SteadyClock clock;

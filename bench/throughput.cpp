@@ -21,6 +21,7 @@
 // image block's acknowledgement to the first byte of the next block leaving through it.
 
 #include "app/main_window.h"
+#include "bench_sim.h"
 #include "session/clock.h"
 #include "session/serial_link.h"
 #include "transfer/folder_chooser.h"
@@ -211,16 +212,12 @@ struct Rig {
         QStringList args{"--root", root.path(), "--no-announce", "--quiet", "--disks", "255,255,255,255"};
         if (baud)
             args << "--baud" << QString::number(baud);
-        sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (finePacer && baud)
-            sim.start(QCoreApplication::applicationFilePath(), {"--peer", QString::number(baud)});
-        else
-            sim.start(QStringLiteral(MFD_SIM_BINARY), args);
-        if (!sim.waitForReadyRead(10000)) {
-            std::fprintf(stderr, "mfd-sim did not start\n");
+        const QString port = finePacer && baud
+                                 ? mfd::bench::startUnit(sim, {"--peer", QString::number(baud)},
+                                                         QCoreApplication::applicationFilePath())
+                                 : mfd::bench::startUnit(sim, args);
+        if (port.isEmpty())
             return false;
-        }
-        const QString port = QString::fromUtf8(sim.readLine()).trimmed().mid(5);
         w = std::make_unique<Window>(link, clock);
         w->setErrorReporter([this](const QString &e) { errors << e; });
         w->portChosen(port);
